@@ -1,0 +1,35 @@
+# The two shipped files: 32-bit, no console, no MinGW DLLs to ship.
+
+# Every object in its own section, so the linker drops what is never called.
+foreach(target product_record launcher_logic applet_logic)
+  target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+endforeach()
+
+# One object file per group of calls: a program imports only the DLLs of the
+# calls it makes (the launcher never loads SHELL32).
+add_library(windows_services STATIC
+  common/windows/registry_services.cpp
+  common/windows/process_services.cpp
+  common/windows/message_services.cpp
+  common/windows/file_services.cpp
+  common/windows/icon_services.cpp)
+target_include_directories(windows_services PUBLIC common)
+target_compile_options(windows_services PRIVATE -ffunction-sections -fdata-sections)
+
+set(SHIPPED_LINK_OPTIONS
+  -static                       # C and C++ runtimes inside the file
+  -Wl,--gc-sections
+  -Wl,--dynamicbase             # ASLR
+  -Wl,--nxcompat                # DEP
+  -Wl,--no-insert-timestamp     # same sources, same bytes
+  $<$<NOT:$<CONFIG:Debug>>:-s>)
+
+add_executable(launcher WIN32 launcher/launcher_main.cpp)
+target_link_libraries(launcher PRIVATE launcher_logic product_record windows_services)
+target_link_options(launcher PRIVATE ${SHIPPED_LINK_OPTIONS})
+
+add_library(Vellupanel SHARED applet/applet_main.cpp applet/Vellupanel.def)
+set_target_properties(Vellupanel PROPERTIES PREFIX "" SUFFIX ".cpl")
+target_link_libraries(Vellupanel PRIVATE applet_logic product_record windows_services)
+# The .def file names CPlApplet undecorated; it is the __stdcall CPlApplet@16.
+target_link_options(Vellupanel PRIVATE ${SHIPPED_LINK_OPTIONS} -Wl,--enable-stdcall-fixup)
