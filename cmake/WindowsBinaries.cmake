@@ -24,12 +24,33 @@ set(SHIPPED_LINK_OPTIONS
   -Wl,--no-insert-timestamp     # same sources, same bytes
   $<$<NOT:$<CONFIG:Debug>>:-s>)
 
+enable_language(RC)
+
+# Version information from the project's one version number.
+function(add_version_resource target description file_name file_type)
+  set(FILE_DESCRIPTION "${description}")
+  set(ORIGINAL_FILENAME "${file_name}")
+  get_filename_component(INTERNAL_NAME "${file_name}" NAME_WE)
+  set(FILE_TYPE "${file_type}")
+  set(rc "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc")
+  configure_file(${PROJECT_SOURCE_DIR}/resources/version.rc.in "${rc}" @ONLY)
+  target_sources(${target} PRIVATE "${rc}")
+endfunction()
+
 add_executable(launcher WIN32 launcher/launcher_main.cpp)
+add_version_resource(launcher "Vellumark launcher" launcher.exe VFT_APP)
+set(MANIFEST_FILE "${CMAKE_CURRENT_BINARY_DIR}/launcher.manifest")
+configure_file(resources/launcher.manifest.in "${MANIFEST_FILE}" @ONLY)
+configure_file(resources/manifest.rc.in "${CMAKE_CURRENT_BINARY_DIR}/launcher_manifest.rc" @ONLY)
+target_sources(launcher PRIVATE "${CMAKE_CURRENT_BINARY_DIR}/launcher_manifest.rc")
+set_property(SOURCE "${CMAKE_CURRENT_BINARY_DIR}/launcher_manifest.rc"
+  APPEND PROPERTY OBJECT_DEPENDS "${MANIFEST_FILE}")
 target_link_libraries(launcher PRIVATE launcher_logic product_record windows_services)
 target_link_options(launcher PRIVATE ${SHIPPED_LINK_OPTIONS})
 
 add_library(Vellupanel SHARED applet/applet_main.cpp applet/Vellupanel.def)
 set_target_properties(Vellupanel PROPERTIES PREFIX "" SUFFIX ".cpl")
+add_version_resource(Vellupanel "Vellumark Control Panel applet" Vellupanel.cpl VFT_DLL)
 target_link_libraries(Vellupanel PRIVATE applet_logic product_record windows_services)
 # The .def file names CPlApplet undecorated; it is the __stdcall CPlApplet@16.
 target_link_options(Vellupanel PRIVATE ${SHIPPED_LINK_OPTIONS} -Wl,--enable-stdcall-fixup)
