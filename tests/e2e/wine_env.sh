@@ -54,3 +54,10 @@ install_stand_in() {
   mkdir -p "$(dirname "$1")"
   cp "$VELLUMARK_BUILD_DIR/tests/e2e/stand_in_main.exe" "$1"
 }
+
+# As run_exact, with a UTF-8 command line passed to the program as Unicode.
+run_exact_unicode() {
+  local file="$SCRATCH/command-line.$RANDOM"
+  printf '%s' "$1" > "$file"
+  wine "$VELLUMARK_BUILD_DIR/tests/e2e/run_exact.exe" --utf8 "$(windows_path "$file")" | tr -d '\r'
+}
