@@ -54,3 +54,15 @@ add_version_resource(Vellupanel "Vellumark Control Panel applet" Vellupanel.cpl 
 target_link_libraries(Vellupanel PRIVATE applet_logic product_record windows_services)
 # The .def file names CPlApplet undecorated; it is the __stdcall CPlApplet@16.
 target_link_options(Vellupanel PRIVATE ${SHIPPED_LINK_OPTIONS} -Wl,--enable-stdcall-fixup)
+
+# What a packager ships: both files, the registry entries and a short note.
+install(TARGETS launcher RUNTIME DESTINATION .)
+install(TARGETS Vellupanel RUNTIME DESTINATION . LIBRARY DESTINATION .)
+install(FILES resources/vellumark.reg resources/INSTALL.txt DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Vellumark-companions)
+set(CPACK_PACKAGE_VENDOR Orrindale)
+set(CPACK_SYSTEM_NAME win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)
