@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686                                # the 32-bit Windows files
   wine wine32:i386 wine64                           # running them
   xvfb xauth xdotool imagemagick                    # message boxes and screenshots
-  python3-pefile osslsigncode zip unzip             # checking, signing, packaging
+  python3-pefile osslsigncode openssl zip unzip     # checking, signing, packaging
 )
 
 if [ "$(id -u)" -ne 0 ]; then
