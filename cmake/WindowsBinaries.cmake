@@ -37,7 +37,10 @@ function(add_version_resource target description file_name file_type)
   target_sources(${target} PRIVATE "${rc}")
 endfunction()
 
-add_executable(launcher WIN32 launcher/launcher_main.cpp)
+# Linked as an object, not from the library, so that it replaces the runtime's.
+set(TERMINATE_HANDLER common/windows/terminate_handler.cpp)
+
+add_executable(launcher WIN32 launcher/launcher_main.cpp ${TERMINATE_HANDLER})
 add_version_resource(launcher "Vellumark launcher" launcher.exe VFT_APP)
 set(MANIFEST_FILE "${CMAKE_CURRENT_BINARY_DIR}/launcher.manifest")
 configure_file(resources/launcher.manifest.in "${MANIFEST_FILE}" @ONLY)
@@ -48,7 +51,7 @@ set_property(SOURCE "${CMAKE_CURRENT_BINARY_DIR}/launcher_manifest.rc"
 target_link_libraries(launcher PRIVATE launcher_logic product_record windows_services)
 target_link_options(launcher PRIVATE ${SHIPPED_LINK_OPTIONS})
 
-add_library(Vellupanel SHARED applet/applet_main.cpp applet/Vellupanel.def)
+add_library(Vellupanel SHARED applet/applet_main.cpp applet/Vellupanel.def ${TERMINATE_HANDLER})
 set_target_properties(Vellupanel PROPERTIES PREFIX "" SUFFIX ".cpl")
 add_version_resource(Vellupanel "Vellumark Control Panel applet" Vellupanel.cpl VFT_DLL)
 target_link_libraries(Vellupanel PRIVATE applet_logic product_record windows_services)
