@@ -21,10 +21,21 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
+bool IsSpellingOf(const std::string& own, const std::string& path) {
+  return LowerAscii(own) == LowerAscii(path) ||
+         WindowsServices::IsSameFile(own.c_str(), path.c_str());
+}
+
 bool RecordNamesThisLauncher() {
   const std::string own = WindowsServices::OwnFileName();
-  return LowerAscii(own) == LowerAscii(MainProgramPath) ||
-         WindowsServices::IsSameFile(own.c_str(), MainProgramPath.c_str());
+  if (IsSpellingOf(own, MainProgramPath)) return true;
+  // A bare name is looked for in the launcher's own folder first, with
+  // ".exe" added when it has no extension: a launcher started from another
+  // folder would otherwise start itself over and over.
+  if (MainProgramPath.find_first_of("\\/:") != std::string::npos) return false;
+  const std::string folder = own.substr(0, own.find_last_of("\\/") + 1);
+  return IsSpellingOf(own, folder + MainProgramPath) ||
+         IsSpellingOf(own, folder + MainProgramPath + ".exe");
 }
 
 }  // namespace

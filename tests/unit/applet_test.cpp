@@ -88,6 +88,8 @@ struct InitCase {
   bool exists;
   bool isDirectory;
   std::int32_t expected;
+  // Test names show the case, not its bytes.
+  friend void PrintTo(const InitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class InitCases : public Applet,

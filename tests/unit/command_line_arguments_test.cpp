@@ -18,6 +18,8 @@ struct SplitCase {
   const char* name;
   std::string commandLine;
   Arguments expected;
+  // Test names show the case, not its bytes.
+  friend void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SplitCases : public CommandLineArguments,

@@ -20,6 +20,8 @@ struct LaunchCase {
   std::string commandLine;
   std::vector<std::string> expectedStarts;
   bool expectMessage;
+  // Test names show the case, not its bytes.
+  friend void PrintTo(const LaunchCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Launch : public testing::TestWithParam<LaunchCase> {
@@ -117,7 +119,25 @@ INSTANTIATE_TEST_SUITE_P(
                    "C:/Vellumark/x/../launcher.exe",
                    "launcher.exe",
                    {},
-                   true}),
+                   true},
+        // The platform finds a bare name in the launcher's folder first.
+        LaunchCase{
+            "ItselfByBareName", "LAUNCHER.exe", "launcher.exe", {}, true},
+        LaunchCase{"ItselfByBareNameWithoutExtension",
+                   "launcher",
+                   "launcher.exe",
+                   {},
+                   true},
+        LaunchCase{"OtherBareName",
+                   "Vellumark.exe",
+                   "launcher.exe",
+                   {"\"Vellumark.exe\""},
+                   false},
+        LaunchCase{"RelativePathIsNotSearched",
+                   "sub\\launcher",
+                   "launcher.exe",
+                   {"\"sub\\launcher\""},
+                   false}),
     [](const testing::TestParamInfo<LaunchCase>& info) {
       return info.param.name;
     });

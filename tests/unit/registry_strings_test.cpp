@@ -27,6 +27,8 @@ struct ReadCase {
   bool valueExists;
   Value value;
   std::string expected;
+  // Test names show the case, not its bytes.
+  friend void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ReadRegStringCases : public RegistryStrings,
@@ -134,6 +136,8 @@ struct WriteCase {
   const char* name;
   std::string text;
   std::string storedBytes;
+  // Test names show the case, not its bytes.
+  friend void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class WriteRegStringCases : public RegistryStrings,
