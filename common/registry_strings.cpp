@@ -19,8 +19,8 @@ std::string QueryStringValue(WS::Handle key, const char* valueName) {
     if (WS::QueryValue(key, valueName, &type, nullptr, &size) != WS::Success) {
       return {};
     }
-    // size + 1 must not wrap on a 32-bit build.
-    if (size >= std::numeric_limits<std::size_t>::max()) return {};
+    // size + 1 must not wrap to 0 on a 32-bit build.
+    if (size == std::numeric_limits<std::uint32_t>::max()) return {};
     const std::unique_ptr<unsigned char[]> buffer(
         new (std::nothrow) unsigned char[std::size_t{size} + 1]);
     if (!buffer) return {};
