@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 wine64                           # running them
   xvfb xauth xdotool imagemagick                    # message boxes and screenshots
   python3-pefile osslsigncode openssl zip unzip     # checking, signing, packaging
+  locales                                           # a double-byte code page for Wine
 )
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -62,4 +63,10 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
       > "$binfmt/register"
   fi
   /usr/lib/wine/wine --version >/dev/null
+fi
+
+# Wine takes its ANSI code page from the locale: the Japanese one gives the
+# double-byte code page 932 that the end-to-end tests run under.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
+  localedef -i ja_JP -c -f UTF-8 ja_JP.UTF-8
 fi
