@@ -130,7 +130,7 @@ long QueryValue(Handle key, const char* valueName, std::uint32_t* type,
     return ErrorMoreData;
   }
   if (needed != 0) std::memcpy(data, value.data.data(), needed);
-  *size = needed;
+  *size = needed + state.extraReportedBytes;
   return Success;
 }
 

@@ -79,6 +79,9 @@ struct State {
   std::set<Call> failingCalls;
   std::size_t failingCallNumber = 0;  // 1-based position in `calls`; 0: none
   std::function<void(int queryNumber)> beforeQuery;
+  // Added to the size a query that fills a buffer reports, as a misbehaving
+  // registry might.
+  std::uint32_t extraReportedBytes = 0;
 };
 
 // The one substitute instance; Reset() before each test.

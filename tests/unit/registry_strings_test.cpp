@@ -97,6 +97,13 @@ TEST_F(RegistryStrings, ValueShrinkingBetweenTheQueriesReadsTheNewBytesOnly) {
   EXPECT_EQ(ReadRegString(LocalMachine, Subkey, "EXEFilePath"), "ab");
 }
 
+TEST_F(RegistryStrings, SizeReportedBeyondTheBufferIsNeverRead) {
+  PutValue(LocalMachine, Subkey, "EXEFilePath", BytesValue(RegBinary, "abc"));
+  Fake().extraReportedBytes = 64;
+  // ASan reports any read past the buffer the text was copied from.
+  EXPECT_EQ(ReadRegString(LocalMachine, Subkey, "EXEFilePath"), "abc");
+}
+
 TEST_F(RegistryStrings, ReadOpensForQueryOnlyAndClosesTheKey) {
   PutValue(LocalMachine, Subkey, "EXEFilePath", StringValue("C:\\a.exe"));
   Key& key = *FindKey(LocalMachine, Subkey);
