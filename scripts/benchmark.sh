@@ -121,5 +121,5 @@ BENCH_STEP_RUNS=$step_runs BENCH_APPLET_STEP_ITERATIONS=$applet_step_iterations 
 BENCH_SECONDS=$(($(date +%s) - started)) \
 BENCH_LOAD="$load_before (before) / $load_after (after)" \
 BENCH_WINE=$(wine --version) \
-  /usr/bin/python3 "$root/tests/bench/report.py"
+  /usr/bin/python3 -B "$root/tests/bench/report.py"
 say "wrote BENCHMARKS.md"
