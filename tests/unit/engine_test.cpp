@@ -151,6 +151,19 @@ TEST(LaunchState, KeepsThePathAndTheTailFromStartUp) {
   EXPECT_EQ(Engine::ArgumentTail, " -a \"b c\"");
 }
 
+TEST(LaunchState, BareDoubleByteNameWithBackslashBytesIsStillBare) {
+  Reset();
+  Fake().leadBytes = {0x83, 0x95};
+  // Two double-byte characters, each with a backslash as its second byte.
+  const std::string bare = "\x83\x5C\x95\x5C";
+  Fake().ownFileName = "C:\\\x83\x5C\\" + bare + ".exe";
+  PutValue(LocalMachine, ProductKey, "EXEFilePath", StringValue(bare));
+  Engine::StartUp();
+  Engine::StartMainProgram();
+  EXPECT_TRUE(Fake().startedCommandLines.empty());
+  EXPECT_EQ(Fake().messages.size(), 1u);
+}
+
 TEST(LaunchState, UnknownOwnFileNameStillStartsTheMainProgram) {
   Reset();
   PutValue(LocalMachine, ProductKey, "EXEFilePath", StringValue(MainProgram));
