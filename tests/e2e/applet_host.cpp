@@ -371,11 +371,12 @@ bool Reload(Applet& applet) {
 
 // Runs this host on the same applet in another process, with this one still
 // holding the library, and waits for it.
-void RunOtherHost(const Applet& applet, const char* scenario) {
+void RunOtherHost(const Applet& applet, const char* scenario,
+                  const std::string& mainProgram) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string commandLine =
-      std::string("\"") + self + "\" \"" + applet.file + "\" " + scenario;
+  std::string commandLine = std::string("\"") + self + "\" \"" + applet.file +
+                            "\" " + scenario + " \"" + mainProgram + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -412,9 +413,10 @@ enum class Step {
   OpenRetires,         // CPL_DBLCLK answers 1
   Finish,              // CPL_STOP, CPL_EXIT
   DeleteRecord,
-  SetRecord,  // to MAIN-PROGRAM
-  Reload,     // FreeLibrary, LoadLibraryA
-  OtherHostSeesNoProgram,
+  SetRecord,               // to MAIN-PROGRAM
+  Reload,                  // FreeLibrary, LoadLibraryA
+  OtherHostSeesNoProgram,  // a second host loads it: CPL_INIT answers 0
+  OtherHostSeesProgram,    // a second host loads it: CPL_INIT answers 1
 };
 
 struct Scenario {
@@ -446,12 +448,18 @@ const Scenario Scenarios[] = {
   {"load-once-written", true,
    {Step::InitNo, Step::SetRecord, Step::InitNo, Step::NewInquireNoRecord,
     Step::Reload, Step::InitYes, Step::NewInquire}},
-  // Each process has its own state while both hold the library.
-  {"two-hosts", true,
+  // Each process has its own state while both hold the library: a second
+  // host reads the record as it is when it loads the library, and this one
+  // keeps what it read.
+  {"two-hosts-deleted", true,
    {Step::InitYes, Step::DeleteRecord, Step::OtherHostSeesNoProgram,
     Step::InitYes, Step::NewInquire}},
-  // What the second host of two-hosts runs.
+  {"two-hosts-written", true,
+   {Step::InitNo, Step::SetRecord, Step::OtherHostSeesProgram, Step::InitNo,
+    Step::NewInquireNoRecord}},
+  // What the second hosts run.
   {"expect-init-0", false, {Step::InitNo, Step::NewInquireNoRecord}},
+  {"expect-init-1", true, {Step::InitYes, Step::NewInquire}},
 };
 // clang-format on
 
@@ -501,7 +509,10 @@ bool Run(Applet& applet, const std::string& mainProgram, Step step) {
     case Step::Reload:
       return Reload(applet);
     case Step::OtherHostSeesNoProgram:
-      RunOtherHost(applet, "expect-init-0");
+      RunOtherHost(applet, "expect-init-0", mainProgram);
+      return true;
+    case Step::OtherHostSeesProgram:
+      RunOtherHost(applet, "expect-init-1", mainProgram);
       return true;
   }
   return false;

@@ -15,7 +15,8 @@ main=$(windows_path "$CASE_MAIN")
 #        NAME               APPLET    RECORD        KEY STARTS DONT-LOAD  HOST SCENARIO, MAIN
 run_case load-once-deleted  "$APPLET" "$CASE_MAIN"  yes 1      ''         load-once-deleted "$main"
 run_case load-once-written  "$APPLET" -             yes 0      ''         load-once-written "$main"
-run_case two-hosts          "$APPLET" "$CASE_MAIN"  yes 0      ''         two-hosts "$main"
+run_case two-hosts-deleted  "$APPLET" "$CASE_MAIN"  yes 0      ''         two-hosts-deleted "$main"
+run_case two-hosts-written  "$APPLET" -             yes 0      ''         two-hosts-written "$main"
 
 set_applet_registry "" no
 wait_for_wine
