@@ -27,8 +27,15 @@ make_scratch() {
   trap 'rm -rf "$SCRATCH"' EXIT
 }
 
+# Judged by what reg says, not its exit status: under heavy load Wine may
+# kill a Unix process that is slow to end after its work is done.
 set_product_record() {
-  wine reg add "$PRODUCT_KEY" /v EXEFilePath /t REG_SZ /d "$1" /f >/dev/null
+  local said
+  said=$(wine reg add "$PRODUCT_KEY" /v EXEFilePath /t REG_SZ /d "$1" /f 2>&1) || true
+  case "$said" in
+    *"completed successfully"*) ;;
+    *) fail "could not write the product record: $said" ;;
+  esac
 }
 
 delete_product_record() {
