@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Checks the headers of the two shipped files.
 
-Usage: check_pe.py LAUNCHER_EXE APPLET_CPL
+Usage: check_pe.py LAUNCHER_EXE APPLET_CPL VERSION
 
 Both must be 32-bit x86 files that Windows loads with ASLR and DEP, and import
 nothing but system DLLs. The launcher is a GUI program without USER32 or
 SHELL32 among its imports: a process with USER32 loaded makes WinExec wait
 for the program it starts. The applet is a DLL whose one export is the
-undecorated CPlApplet that Control Panel looks up by name.
+undecorated CPlApplet that Control Panel looks up by name. Both carry the
+version information Windows shows in their properties, and the launcher a
+manifest that runs it as invoker with UTF-8 as its code page.
 """
 
 import sys
@@ -73,9 +75,52 @@ def check_common(path, pe, problems):
     return dlls
 
 
-def check_launcher(path, problems):
+def check_version(path, pe, description, version, problems):
+    """The VERSIONINFO strings and numbers of one file."""
+    want = {"CompanyName": "Orrindale", "ProductName": "Vellumark",
+            "FileDescription": description,
+            "OriginalFilename": path.replace("\\", "/").split("/")[-1],
+            "FileVersion": version, "ProductVersion": version}
+    strings = {}
+    for info in pe.FileInfo[0] if hasattr(pe, "FileInfo") else []:
+        if info.Key == b"StringFileInfo":
+            for table in info.StringTable:
+                for key, value in table.entries.items():
+                    strings[key.decode()] = value.decode()
+    for key, value in want.items():
+        if strings.get(key) != value:
+            problems.append(f"{path}: version string {key} is "
+                            f"{strings.get(key)!r}, want {value!r}")
+    numbers = [int(part) for part in version.split(".")] + [0]
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", [None])[0]
+    packed = (numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3])
+    if fixed is None or (fixed.FileVersionMS, fixed.FileVersionLS) != packed:
+        problems.append(f"{path}: fixed file version is not {version}")
+
+
+def manifest_of(pe):
+    """The text of the RT_MANIFEST resource with id 1, or ''."""
+    resources = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for kind in resources.entries if resources else []:
+        if kind.id != pefile.RESOURCE_TYPE["RT_MANIFEST"]:
+            continue
+        for name in kind.directory.entries:
+            if name.id != 1:
+                continue
+            for language in name.directory.entries:
+                data = language.data.struct
+                return pe.get_data(data.OffsetToData, data.Size).decode()
+    return ""
+
+
+def check_launcher(path, version, problems):
     pe = pefile.PE(path)
     dlls = check_common(path, pe, problems)
+    check_version(path, pe, "Vellumark launcher", version, problems)
+    manifest = manifest_of(pe)
+    for needed in ('level="asInvoker"', ">UTF-8</activeCodePage>"):
+        if needed not in manifest:
+            problems.append(f"{path}: manifest lacks {needed}")
     if pe.OPTIONAL_HEADER.Subsystem != GUI:
         problems.append(f"{path}: subsystem is {pe.OPTIONAL_HEADER.Subsystem}, "
                         f"want the Windows GUI ({GUI})")
@@ -87,9 +132,10 @@ def check_launcher(path, problems):
                         "for the started program")
 
 
-def check_applet(path, problems):
+def check_applet(path, version, problems):
     pe = pefile.PE(path)
     check_common(path, pe, problems)
+    check_version(path, pe, "Vellumark Control Panel applet", version, problems)
     if not pe.FILE_HEADER.Characteristics & DLL:
         problems.append(f"{path}: is not a DLL")
     exports = getattr(pe, "DIRECTORY_ENTRY_EXPORT", None)
@@ -104,11 +150,11 @@ def check_applet(path, problems):
 
 
 def main(argv):
-    if len(argv) != 3:
-        sys.exit("usage: check_pe.py LAUNCHER_EXE APPLET_CPL")
+    if len(argv) != 4:
+        sys.exit("usage: check_pe.py LAUNCHER_EXE APPLET_CPL VERSION")
     problems = []
-    check_launcher(argv[1], problems)
-    check_applet(argv[2], problems)
+    check_launcher(argv[1], argv[3], problems)
+    check_applet(argv[2], argv[3], problems)
     for line in problems:
         print(f"FAIL: {line}", file=sys.stderr)
     if not problems:
