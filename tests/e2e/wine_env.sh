@@ -27,11 +27,12 @@ make_scratch() {
   trap 'rm -rf "$SCRATCH"' EXIT
 }
 
-# Judged by what reg says, not its exit status: under heavy load Wine may
-# kill a Unix process that is slow to end after its work is done.
+# Under heavy load Wine may kill a Unix process that is slow to end after
+# its work is done, so a write that reg reports done counts whatever the
+# exit status (its message is only English under an English locale).
 set_product_record() {
   local said
-  said=$(wine reg add "$PRODUCT_KEY" /v EXEFilePath /t REG_SZ /d "$1" /f 2>&1) || true
+  said=$(wine reg add "$PRODUCT_KEY" /v EXEFilePath /t REG_SZ /d "$1" /f 2>&1) && return
   case "$said" in
     *"completed successfully"*) ;;
     *) fail "could not write the product record: $said" ;;
