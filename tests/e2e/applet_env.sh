@@ -92,6 +92,14 @@ install_decoy() {
 }
 CASE_DECOY=""
 
+# The cases' main program: a stand-in in a folder with spaces, beside the
+# decoy that runs only if its path loses its quotes.
+install_case_main() {
+  CASE_MAIN="$SCRATCH/Program Files/Vellu Mark/Vellumark.exe"
+  install_stand_in "$CASE_MAIN"
+  CASE_DECOY=$(install_decoy "$CASE_MAIN")
+}
+
 # run_case NAME APPLET RECORD KEY STARTS DONT-LOAD HOST-ARGUMENT...
 #   RECORD     the product record as a Linux path, or - for none
 #   KEY        yes when the "don't load" key exists beforehand

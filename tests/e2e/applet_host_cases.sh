@@ -6,9 +6,7 @@ source "$(dirname "$0")/applet_env.sh"
 make_scratch
 show_program_icons
 
-CASE_MAIN="$SCRATCH/Program Files/Vellu Mark/Vellumark.exe"
-install_stand_in "$CASE_MAIN"
-CASE_DECOY=$(install_decoy "$CASE_MAIN")
+install_case_main
 main=$(windows_path "$CASE_MAIN")
 gone="$CASE_MAIN.gone"
 folder=${CASE_MAIN%/*}
