@@ -26,15 +26,25 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (length == 0) return 1;
   lstrcatW(ownPath, L".log");
 
-  // Appends are atomic, so starts that overlap never mix their lines.
+  // Wine appends by finding the end and then writing there, so two starts
+  // at once can write over each other's line: one writer at a time. A
+  // writer that died leaves the mutex abandoned, which still hands it over.
+  HANDLE turn = CreateMutexW(nullptr, FALSE, L"VellumarkStandInLog");
+  if (turn == nullptr) return 1;
+  WaitForSingleObject(turn, INFINITE);
   HANDLE log =
       CreateFileW(ownPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log == INVALID_HANDLE_VALUE) return 1;
+  if (log == INVALID_HANDLE_VALUE) {
+    ReleaseMutex(turn);
+    return 1;
+  }
   const std::string line = Utf8(GetCommandLineW()) + "\n";
   DWORD written = 0;
   WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written,
             nullptr);
   CloseHandle(log);
+  ReleaseMutex(turn);
+  CloseHandle(turn);
   return 0;
 }
